@@ -1,0 +1,11 @@
+# RegexObject and the engine behind it: "VBScript.RegExp" through COM on Windows, PCRE2 elsewhere.
+target_sources(lingqiao_text PRIVATE ${CMAKE_CURRENT_LIST_DIR}/regex_object.cpp)
+if(WIN32)
+  target_sources(lingqiao_text PRIVATE ${CMAKE_CURRENT_LIST_DIR}/regex_engine_vbscript.cpp)
+  target_link_libraries(lingqiao_text PRIVATE ole32 oleaut32 uuid)
+else()
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(LINGQIAO_PCRE2 REQUIRED IMPORTED_TARGET libpcre2-8)
+  target_sources(lingqiao_text PRIVATE ${CMAKE_CURRENT_LIST_DIR}/regex_engine_pcre2.cpp)
+  target_link_libraries(lingqiao_text PRIVATE PkgConfig::LINGQIAO_PCRE2)
+endif()
