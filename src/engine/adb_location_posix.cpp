@@ -1,0 +1,7 @@
+#include "engine/startup.h"
+
+namespace lingqiao {
+
+std::string_view AdbProgramFileName() { return "adb"; }
+
+}  // namespace lingqiao
