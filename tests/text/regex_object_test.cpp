@@ -12,6 +12,10 @@ class RegexObjectCase : public testing::TestWithParam<RegexCase> {};
 
 TEST_P(RegexObjectCase, MatchesAsTheTableSays) { ExpectRegexCase(GetParam()); }
 
+// Wine's VBScript never steps past an empty match in a global search: Execute loops until
+// memory runs out. The VBScript of Windows steps one character on, as ECMAScript does.
+constexpr const char* kWineLoopsOnEmptyMatches = "Wine's VBScript loops on a global empty match";
+
 const RegexCase kObjectCases[] = {
     {.name = "TwoGroupsOverASubjectWithoutThePair", .pattern = "(a)(b)", .subject = "xyz",
      .matches = {}},
@@ -48,13 +52,17 @@ const RegexCase kObjectCases[] = {
      .subject = "1\n2\n", .matches = {}, .multiline = false},
     // After an empty match the search goes on one character later.
     {.name = "EmptyMatchesStepOneCharacter", .pattern = "a*", .subject = "baa",
-     .matches = {{"", {}}, {"aa", {}}, {"", {}}}},
+     .matches = {{"", {}}, {"aa", {}}, {"", {}}},
+     .skipOnWine = kWineLoopsOnEmptyMatches},
     {.name = "EmptyMatchIsNotRetriedForALongerOne", .pattern = "|a", .subject = "a",
-     .matches = {{"", {}}, {"", {}}}},
+     .matches = {{"", {}}, {"", {}}},
+     .skipOnWine = kWineLoopsOnEmptyMatches},
     {.name = "EmptyMatchesStepOverWholeChineseCharacters", .pattern = "x*", .subject = "屏幕",
-     .matches = {{"", {}}, {"", {}}, {"", {}}}},
+     .matches = {{"", {}}, {"", {}}, {"", {}}},
+     .skipOnWine = kWineLoopsOnEmptyMatches},
     {.name = "DotStarTakesEachLineAndTheEmptyRest", .pattern = ".*", .subject = "ab\ncd",
-     .matches = {{"ab", {}}, {"", {}}, {"cd", {}}, {"", {}}}},
+     .matches = {{"ab", {}}, {"", {}}, {"cd", {}}, {"", {}}},
+     .skipOnWine = kWineLoopsOnEmptyMatches},
     {.name = "BackslashUIsACodePoint", .pattern = "[\\u4e00-\\u9fa5]+",
      .subject = "ab屏幕点击cd", .matches = {{"屏幕点击", {}}}},
     {.name = "BackslashUIgnoresCase", .pattern = "\\u0041\\u4E00", .subject = "xa一",
@@ -66,7 +74,8 @@ const RegexCase kObjectCases[] = {
     {.name = "TrailingOptionalGroupIsEmpty", .pattern = "(a)(x)?", .subject = "a",
      .matches = {{"a", {"a", ""}}}},
     {.name = "EmptySubjectGivesOneEmptyMatch", .pattern = "(a?)", .subject = "",
-     .matches = {{"", {""}}}},
+     .matches = {{"", {""}}},
+     .skipOnWine = kWineLoopsOnEmptyMatches},
     {.name = "ChineseTextMatchesItself", .pattern = "点击(\\d+)", .subject = "屏幕点击12点击3",
      .matches = {{"点击12", {"12"}}, {"点击3", {"3"}}}},
 };
