@@ -47,7 +47,8 @@ class RegexEngineHost {
   RegexEngineHost(const RegexEngineHost&) = delete;
   RegexEngineHost& operator=(const RegexEngineHost&) = delete;
 
-  // A fresh engine, or null when none can be had (no "VBScript.RegExp" registered).
+  // A fresh engine for one Execute. Null, or an engine whose Execute fails, when the platform
+  // has none (no "VBScript.RegExp" registered).
   std::shared_ptr<RegexEngine> CreateEngine() const;
 
  private:
