@@ -87,6 +87,7 @@ TEST(ConsoleProgram, RunsOneLineWithSlashCFollowingTheInterpretersRules) {
       {"echo.", "\r\n", 0},
       // %NAME% is replaced when defined (in any case), left as typed when not.
       {"echo %LQ_VALUE% %lq_value% %LQ_UNSET% 100%", "value value %LQ_UNSET% 100%\r\n", 0},
+      {"printenv LQ_VALUE", "value\r\n", 0},  // programs get the console's environment
       {"echo a ^& b ^| c ^^", "a & b | c ^\r\n", 0},
       {"echo \"a & b\" ^\"x\"", "\"a & b\" \"x\"\r\n", 0},
       // Arguments are split by the Windows rules; single quotes are the device shell's.
@@ -192,11 +193,17 @@ TEST(ConsoleProgram, EchoOffLeavesOutPromptsAndEchoes) {
   EXPECT_EQ(r.out, kBanner + p + "echo off\r\nquiet\r\nECHO is off.\r\n" + p + "echo loud\r\nloud\r\n\r\n" + p);
 }
 
-TEST(ConsoleProgram, KeepsItsEnvironmentForTheRealAdb) {
+TEST(ConsoleProgram, RunsDebiansAdbFoundInPath) {
   if (!std::filesystem::exists("/usr/bin/adb")) GTEST_SKIP() << "Debian's adb is not installed";
   TempFolder dir;
-  // "version" does not reach the server, so no server is started on any port.
-  const Result r = RunProgram(Console(), {"/c", "adb version"}, {}, {.cwd = dir.Path(), .env = {{"HOME", dir.Path().string()}}});
+  // "version" never reaches a server, so none is started; the settings keep it so if it did.
+  const Result r = RunProgram(Console(), {"/c", "adb version"}, {},
+                              {.cwd = dir.Path(),
+                               .env = {{"HOME", dir.Path().string()},
+                                       {"ANDROID_ADB_SERVER_PORT", "1"},
+                                       {"ADB_MDNS", "0"},
+                                       {"ADB_USB", "0"},
+                                       {"ADB_EMU", "0"}}});
   EXPECT_NE(r.out.find("Android Debug Bridge version"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\r\n"), std::string::npos);
   EXPECT_EQ(r.exitCode, 0);

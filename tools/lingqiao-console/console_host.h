@@ -44,7 +44,7 @@ class ConsoleHost {
   };
 
   int RunPipeline(const Pipeline& pipeline);
-  int RunBuiltin(const SimpleCommand& command, const CommandName& name, const Streams& streams);
+  int RunBuiltin(const CommandName& name, const Streams& streams);
   int RunEcho(const CommandName& name, int outFd);
   int RunCd(const CommandName& name, int outFd, int errFd);
   bool OpenStreams(const SimpleCommand& command, int inFd, int outFd, Streams& streams);

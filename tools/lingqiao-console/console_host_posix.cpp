@@ -238,8 +238,7 @@ int ConsoleHost::RunCd(const CommandName& name, int outFd, int errFd) {
   return 0;
 }
 
-int ConsoleHost::RunBuiltin(const SimpleCommand& command, const CommandName& name, const Streams& streams) {
-  (void)command;
+int ConsoleHost::RunBuiltin(const CommandName& name, const Streams& streams) {
   switch (name.builtin) {
     case Builtin::kEcho:
       return RunEcho(name, streams.fd[1]);
@@ -265,7 +264,7 @@ int ConsoleHost::RunPipeline(const Pipeline& pipeline) {
     if (name.builtin != Builtin::kNone || command.text.empty()) {
       Streams streams;
       if (!OpenStreams(command, nullFd_, pipeWrite_, streams)) return 1;
-      const int status = command.text.empty() ? 0 : RunBuiltin(command, name, streams);
+      const int status = command.text.empty() ? 0 : RunBuiltin(name, streams);
       CloseStreams(streams);
       return status;
     }
@@ -306,7 +305,7 @@ int ConsoleHost::RunPipeline(const Pipeline& pipeline) {
         Streams own;
         for (int fd = 0; fd < 3; ++fd) own.fd[fd] = fd;
         pipeWrite_ = -1;  // in this copy, what goes to 1 and 2 goes down the pipes as it is
-        _exit(RunBuiltin(command, name, own));
+        _exit(RunBuiltin(name, own));
       }
       if (!program) {
         WriteAll(2, missing);
