@@ -1,6 +1,5 @@
 #include "fake_adb_fixture.h"
 
-#include <atomic>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -15,11 +14,10 @@ constexpr const char* kLogVariable = "LINGQIAO_FAKE_ADB_LOG";
 constexpr const char* kRulesVariable = "LINGQIAO_FAKE_ADB_RULES";
 
 std::filesystem::path MakeFreshFolder() {
-  static std::atomic<unsigned> counter{0};
   std::random_device random;
   const auto base = std::filesystem::temp_directory_path();
-  while (true) {
-    const auto name = "lingqiao-fake-adb-" + std::to_string(random()) + "-" + std::to_string(counter++);
+  while (true) {  // a name already taken just means another draw
+    const auto name = "lingqiao-fake-adb-" + std::to_string(random()) + "-" + std::to_string(random());
     std::error_code ec;
     if (std::filesystem::create_directory(base / name, ec)) return base / name;
   }
