@@ -14,42 +14,6 @@ bool IsInterpreterSpecial(char c) {
   }
 }
 
-// CommandLineToArgvW's view: quotes group blanks and are removed; 2n backslashes before a
-// quote give n and the quote acts; 2n+1 give n and a literal quote; others are literal.
-std::string QuoteForArgv(std::string_view word) {
-  bool needsQuotes = word.empty();
-  for (char c : word) {
-    if (c == ' ' || c == '\t' || c == '"') needsQuotes = true;
-  }
-  if (!needsQuotes) return std::string(word);
-  std::string out = "\"";
-  size_t backslashes = 0;
-  for (size_t i = 0; i < word.size(); ++i) {
-    const char c = word[i];
-    if (IsLead(c) && i + 1 < word.size()) {
-      out.append(backslashes, '\\');
-      backslashes = 0;
-      out.push_back(c);
-      out.push_back(word[++i]);
-      continue;
-    }
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == '"') {
-      out.append(backslashes * 2 + 1, '\\');
-    } else {
-      out.append(backslashes, '\\');
-    }
-    backslashes = 0;
-    out.push_back(c);
-  }
-  out.append(backslashes * 2, '\\');
-  out.push_back('"');
-  return out;
-}
-
 }  // namespace
 
 bool IsPlainWord(std::string_view word) {
@@ -94,29 +58,52 @@ std::string QuoteForInterpreter(std::string_view word) {
     if (IsInterpreterSpecial(c) || c == ' ' || c == '\t') special = true;
   }
   if (!special && percents < 2) return std::string(word);
+  if (word.empty()) return "^\"^\"";
 
-  // Every quote is written ^" so that the interpreter never enters its quoted state: then
-  // each ^ below is one it removes, and the quotes still group blanks for the program.
-  const std::string argv = QuoteForArgv(word);
+  // Every double quote is written ^" so that the interpreter never enters its quoted state:
+  // then every ^ here is one that it removes. Only runs of blanks are put in quotes for the
+  // program's argument splitting (which removes them), so everything else stands outside
+  // quotes, where "" is removed too. A % that could start a %NAME% gets "" after it: the
+  // name then begins with "", which no variable has, whether the interpreter replaces
+  // variables before it removes carets (Windows) or after (Wine), and the program drops the
+  // "" again.
   std::string out;
-  for (size_t i = 0; i < argv.size(); ++i) {
-    const char c = argv[i];
-    if (IsLead(c) && i + 1 < argv.size()) {
+  size_t backslashes = 0;
+  // Backslashes count only before a quote: 2n of them give n, 2n+1 give n and a literal quote.
+  auto flush = [&](bool beforeQuote) {
+    out.append(beforeQuote ? backslashes * 2 : backslashes, '\\');
+    backslashes = 0;
+  };
+  for (size_t i = 0; i < word.size(); ++i) {
+    const char c = word[i];
+    if (IsLead(c) && i + 1 < word.size()) {
+      flush(false);
       out.push_back(c);
-      out.push_back(argv[++i]);
-      continue;
-    }
-    if (IsInterpreterSpecial(c)) {
-      out.push_back('^');
-      out.push_back(c);
-    } else if (c == '%' && i + 1 < argv.size() && !IsInterpreterSpecial(argv[i + 1])) {
-      // %^NAME% names a variable "^NAME", which is never defined, so nothing is replaced;
-      // then the ^ goes like any other. A following special brings its own ^.
-      out += "%^";
+      out.push_back(word[++i]);
+    } else if (c == '\\') {
+      ++backslashes;
+    } else if (c == ' ' || c == '\t') {
+      flush(true);
+      out += "^\"";
+      while (i < word.size() && (word[i] == ' ' || word[i] == '\t')) out.push_back(word[i++]);
+      --i;
+      out += "^\"";
+    } else if (c == '"') {
+      flush(true);
+      out += "\\^\"";
     } else {
-      out.push_back(c);
+      flush(false);
+      if (IsInterpreterSpecial(c)) {
+        out.push_back('^');
+        out.push_back(c);
+      } else if (c == '%' && i + 1 < word.size()) {
+        out += "%^\"^\"";
+      } else {
+        out.push_back(c);
+      }
     }
   }
+  flush(false);
   return out;
 }
 

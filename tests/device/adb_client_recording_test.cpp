@@ -141,9 +141,9 @@ TEST(AdbClientLines, DeviceCommands) {
        {connect, head + " shell input swipe 1 2 3 4 100"}},
       {"key", [](AdbClient& a) { a.KeyEvent(3); }, {head + " shell input keyevent 3"}},
       {"text", [](AdbClient& a) { a.InputText("hello%sworld"); }, {connect, head + " shell input text hello%sworld"}},
-      {"text, blanks", [](AdbClient& a) { a.InputText("a b"); }, {connect, head + " shell input text ^\"'a b'^\""}},
+      {"text, blanks", [](AdbClient& a) { a.InputText("a b"); }, {connect, head + " shell input text 'a^\" ^\"b'"}},
       {"keyboard", [](AdbClient& a) { a.InputTextByAdbKeyboard("你好 world"); },
-       {connect, "adb shell am broadcast -a ADB_INPUT_TEXT --es msg ^\"'你好 world'^\""}},
+       {connect, "adb shell am broadcast -a ADB_INPUT_TEXT --es msg '你好^\" ^\"world'"}},
       {"keyboard, plain", [](AdbClient& a) { a.InputTextByAdbKeyboard("abc"); },
        {connect, "adb shell am broadcast -a ADB_INPUT_TEXT --es msg 'abc'"}},
       {"remount", [](AdbClient& a) { a.RemountSystem(); },
@@ -170,7 +170,7 @@ TEST(AdbClientLines, DeviceCommands) {
   std::string error;
   c.console->ClearLines();
   c.adb->InstallApk("C:\\my apps\\a.apk", error);
-  EXPECT_EQ(c.console->Lines(), (Lines{head + " install -r ^\"C:\\my apps\\a.apk^\""}));
+  EXPECT_EQ(c.console->Lines(), (Lines{head + " install -r C:\\my^\" ^\"apps\\a.apk"}));
 }
 
 TEST(AdbClientLines, SuccessWordsAndCleaning) {

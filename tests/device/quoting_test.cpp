@@ -12,11 +12,7 @@ using Words = std::vector<std::string>;
 
 bool IsLead(char c) { return static_cast<unsigned char>(c) >= 0x80; }
 
-// How the PC's interpreter reads a line: %NAME% of a defined variable is replaced, then,
-// outside double quotes, ^ makes the next character literal and & | < > would be operators
-// (reported through `operators`, since a quoted word must never produce one).
-std::string InterpreterReads(const std::string& line, const std::map<std::string, std::string>& env,
-                             int* operators) {
+std::string ExpandVariables(const std::string& line, const std::map<std::string, std::string>& env) {
   std::string expanded;
   for (size_t i = 0; i < line.size(); ++i) {
     if (line[i] == '%') {
@@ -32,25 +28,40 @@ std::string InterpreterReads(const std::string& line, const std::map<std::string
     }
     expanded.push_back(line[i]);
   }
+  return expanded;
+}
+
+// Outside double quotes ^ makes the next character literal and & | < > would be operators
+// (counted in `operators`, since a quoted word must never produce one).
+std::string RemoveCarets(const std::string& line, int* operators) {
   std::string out;
   bool quoted = false;
-  for (size_t i = 0; i < expanded.size(); ++i) {
-    const char c = expanded[i];
-    if (IsLead(c) && i + 1 < expanded.size()) {
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (IsLead(c) && i + 1 < line.size()) {
       out.push_back(c);
-      out.push_back(expanded[++i]);
+      out.push_back(line[++i]);
     } else if (c == '"') {
       quoted = !quoted;
       out.push_back(c);
-    } else if (!quoted && c == '^' && i + 1 < expanded.size()) {
-      out.push_back(expanded[++i]);
-      if (IsLead(out.back()) && i + 1 < expanded.size()) out.push_back(expanded[++i]);
+    } else if (!quoted && c == '^' && i + 1 < line.size()) {
+      out.push_back(line[++i]);
+      if (IsLead(out.back()) && i + 1 < line.size()) out.push_back(line[++i]);
     } else {
       if (!quoted && (c == '&' || c == '|' || c == '<' || c == '>')) ++*operators;
       out.push_back(c);
     }
   }
   return out;
+}
+
+// How the PC's interpreter reads a line: Windows' cmd replaces each %NAME% of a defined
+// variable before it looks at carets; Wine's cmd does it the other way round.
+enum class Order { kVariablesFirst, kCaretsFirst };
+std::string InterpreterReads(const std::string& line, const std::map<std::string, std::string>& env,
+                             int* operators, Order order) {
+  if (order == Order::kVariablesFirst) return RemoveCarets(ExpandVariables(line, env), operators);
+  return ExpandVariables(RemoveCarets(line, operators), env);
 }
 
 // CommandLineToArgvW's splitting.
@@ -126,9 +137,9 @@ Words SplitShell(const std::string& s) {
 const std::map<std::string, std::string> kEnv = {
     {"s", "EXPANDED"}, {"PATH", "EXPANDED"}, {"x", "EXPANDED"}, {"a b", "EXPANDED"}};
 
-Words ThroughInterpreter(const std::string& quoted) {
+Words ThroughInterpreter(const std::string& quoted, Order order = Order::kVariablesFirst) {
   int operators = 0;
-  Words args = SplitArgv(InterpreterReads(quoted, kEnv, &operators));
+  Words args = SplitArgv(InterpreterReads(quoted, kEnv, &operators, order));
   if (operators) args.push_back("<operator>");
   return args;
 }
@@ -146,10 +157,10 @@ TEST(Quoting, Table) {
   struct Case {
     std::string word, device, interpreter;
   } cases[] = {
-      {"a b", "'a b'", "^\"'a b'^\""},
+      {"a b", "'a b'", "'a^\" ^\"b'"},
       {"it's", "'it'\\''s'", "'it'\\''s'"},
       {"a&b", "'a&b'", "'a^&b'"},
-      {"%s%s", "%s%s", "%^s%^s"},
+      {"%s%s", "%s%s", "%^\"^\"s%^\"^\"s"},
       {"设置", "'设置'", "'设置'"},
       {"", "''", "''"},
   };
@@ -158,7 +169,8 @@ TEST(Quoting, Table) {
     EXPECT_EQ(QuoteDeviceWord(c.word), c.interpreter) << c.word;
   }
   EXPECT_EQ(QuoteForInterpreter(""), "^\"^\"");
-  EXPECT_EQ(QuoteForInterpreter("C:\\my files\\x.apk"), "^\"C:\\my files\\x.apk^\"");
+  EXPECT_EQ(QuoteForInterpreter("C:\\my files\\x.apk"), "C:\\my^\" ^\"files\\x.apk");
+  EXPECT_EQ(QuoteForInterpreter("a\\\"b c\\"), "a\\\\\\^\"b^\" ^\"c\\");
 }
 
 TEST(Quoting, Coordinates) {
@@ -181,10 +193,12 @@ TEST(Quoting, RoundTripOverGeneratedWords) {
     std::string word;
     const int len = static_cast<int>(rng() % 9);
     for (int k = 0; k < len; ++k) word += alphabet[rng() % alphabet.size()];
-    EXPECT_EQ(ThroughInterpreter(QuoteForInterpreter(word)), Words{word}) << "[" << word << "]";
-    const Words viaAdb = ThroughInterpreter(QuoteDeviceWord(word));
-    ASSERT_EQ(viaAdb.size(), 1u) << "[" << word << "]";
-    EXPECT_EQ(SplitShell(viaAdb[0]), Words{word}) << "[" << word << "]";
+    for (Order order : {Order::kVariablesFirst, Order::kCaretsFirst}) {
+      EXPECT_EQ(ThroughInterpreter(QuoteForInterpreter(word), order), Words{word}) << "[" << word << "]";
+      const Words viaAdb = ThroughInterpreter(QuoteDeviceWord(word), order);
+      ASSERT_EQ(viaAdb.size(), 1u) << "[" << word << "]";
+      EXPECT_EQ(SplitShell(viaAdb[0]), Words{word}) << "[" << word << "]";
+    }
     const std::string inQuotes = "'" + EscapeInsideSingleQuotes(word) + "'";
     EXPECT_EQ(SplitShell(inQuotes), Words{word});
   }
