@@ -112,9 +112,11 @@ std::string ScreenshotPathFor(std::string_view file, std::string_view address, b
   const size_t nameStart = file.size() - name.size();
   const size_t dot = name.rfind('.');
   const size_t stemEnd = (dot == std::string_view::npos || dot == 0) ? file.size() : nameStart + dot;
-  std::string suffix = "-" + std::string(address);
-  std::replace(suffix.begin(), suffix.end(), ':', '_');
-  return std::string(file.substr(0, stemEnd)) + suffix + std::string(file.substr(stemEnd));
+  std::string path(file.substr(0, stemEnd));
+  path += '-';
+  for (const char c : address) path += c == ':' ? '_' : c;
+  path += file.substr(stemEnd);
+  return path;
 }
 
 std::string UsageText() {

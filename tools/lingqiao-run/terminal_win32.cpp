@@ -50,12 +50,17 @@ void Terminal::Write(HANDLE handle, bool console, std::string_view gbk) {
                   static_cast<DWORD>(wide.size()), &written, nullptr);
     return;
   }
-  // Into a pipe or file: the bytes the console's programs expect, its output code page
-  // (the ANSI code page when the program has no console).
+  // Into a pipe or file: the bytes and line ends the console's programs expect, its output
+  // code page (the ANSI code page when the program has no console) and CR LF.
+  std::u16string crlf;
+  for (char16_t c : wide) {
+    if (c == u'\n' && (crlf.empty() || crlf.back() != u'\r')) crlf.push_back(u'\r');
+    crlf.push_back(c);
+  }
   UINT codePage = GetConsoleOutputCP();
   if (codePage == 0) codePage = GetACP();
-  const int wideLength = static_cast<int>(wide.size());
-  const auto* wideData = reinterpret_cast<const wchar_t*>(wide.data());
+  const int wideLength = static_cast<int>(crlf.size());
+  const auto* wideData = reinterpret_cast<const wchar_t*>(crlf.data());
   const int n = WideCharToMultiByte(codePage, 0, wideData, wideLength, nullptr, 0, nullptr, nullptr);
   if (n <= 0) return;
   std::string bytes(static_cast<size_t>(n), '\0');
