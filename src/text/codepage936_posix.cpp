@@ -95,15 +95,9 @@ std::string Utf16ToGbk(std::u16string_view utf16) {
       out.push_back(static_cast<char>(u));
       continue;
     }
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
-        utf16[i + 1] <= 0xDFFF) {
-      ++i;  // a pair is one character: one "?"
-      out.push_back('?');
-      continue;
-    }
     const uint16_t g = t.encode[u];
     if (g == 0) {
-      out.push_back('?');
+      out.push_back('?');  // each half of a surrogate pair too, as Windows has it
     } else if (g < 0x100) {
       out.push_back(static_cast<char>(g));
     } else {
