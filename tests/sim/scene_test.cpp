@@ -79,6 +79,10 @@ TEST(Scene, TypedTextLandsInTheFocusedFieldOnly) {
   EXPECT_EQ(scene.FieldText(), "hello 你好");
   scene.Key(kKeyDelete);
   EXPECT_EQ(scene.FieldText(), "hello 你");
+  scene.Type("\xc4\xe3");  // GBK for 你, as a Windows client would send it
+  EXPECT_EQ(scene.FieldText(), "hello 你\ufffd\ufffd");
+  scene.Key(kKeyDelete);
+  scene.Key(kKeyDelete);
   const std::vector<Element> page = scene.Elements(packages);
   ASSERT_NE(FindText(page, "hello 你"), nullptr);
   EXPECT_TRUE(FindText(page, "hello 你")->focused);

@@ -1,8 +1,5 @@
 #include "adb_message.h"
 
-#include <array>
-#include <cstdio>
-
 namespace lingqiao::sim {
 namespace {
 
@@ -33,21 +30,6 @@ std::string EncodeMessage(const AdbMessage& message, bool withChecksum) {
   PutWord(out, message.command ^ 0xffffffffu);
   out += message.data;
   return out;
-}
-
-std::string CommandName(uint32_t command) {
-  constexpr std::array<uint32_t, 6> known = {kCommandCnxn, kCommandAuth, kCommandOpen,
-                                             kCommandOkay, kCommandClse, kCommandWrte};
-  for (uint32_t k : known) {
-    if (k == command) {
-      std::string name;
-      for (int i = 0; i < 4; ++i) name.push_back(static_cast<char>((command >> (8 * i)) & 0xff));
-      return name;
-    }
-  }
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08x", static_cast<unsigned>(command));
-  return text;
 }
 
 void MessageDecoder::Feed(std::string_view bytes) {

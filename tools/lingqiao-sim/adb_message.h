@@ -16,8 +16,7 @@ inline constexpr uint32_t kCommandOkay = 0x59414b4f;
 inline constexpr uint32_t kCommandClse = 0x45534c43;
 inline constexpr uint32_t kCommandWrte = 0x45545257;
 
-// The older version carries a byte-sum checksum; the newer one leaves it zero.
-inline constexpr uint32_t kVersionChecksummed = 0x01000000;
+// Versions below this one (0x01000000) carry a byte-sum checksum; this one leaves it zero.
 inline constexpr uint32_t kVersionNoChecksum = 0x01000001;
 
 inline constexpr uint32_t kAuthToken = 1;
@@ -35,9 +34,6 @@ struct AdbMessage {
 
 // Header and payload as they go on the wire.
 std::string EncodeMessage(const AdbMessage& message, bool withChecksum);
-
-// "CNXN", "WRTE", ... or the number in hex for an unknown command; for diagnostics.
-std::string CommandName(uint32_t command);
 
 // Cuts the host's byte stream into messages. TCP hands over arbitrary pieces, so a header or a
 // payload may arrive in several reads.

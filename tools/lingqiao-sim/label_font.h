@@ -22,8 +22,6 @@ class LabelFont {
   LabelFont& operator=(const LabelFont&) = delete;
 
   bool Loaded() const;
-  // The files that were opened, for the start-up message.
-  std::vector<std::string> Files() const;
 
   // Width in pixels of the UTF-8 text at the given pixel size.
   int Measure(std::string_view text, int pixelSize) const;

@@ -11,7 +11,6 @@ namespace lingqiao::sim {
 struct LabelFont::Faces {
   FT_Library library = nullptr;
   std::vector<FT_Face> faces;
-  std::vector<std::string> files;
 
   ~Faces() {
     for (FT_Face face : faces) FT_Done_Face(face);
@@ -41,15 +40,12 @@ LabelFont::LabelFont(const std::vector<std::string>& fontFiles) : faces_(std::ma
       continue;
     }
     faces_->faces.push_back(face);
-    faces_->files.push_back(file);
   }
 }
 
 LabelFont::~LabelFont() = default;
 
 bool LabelFont::Loaded() const { return !faces_->faces.empty(); }
-
-std::vector<std::string> LabelFont::Files() const { return faces_->files; }
 
 int LabelFont::Measure(std::string_view text, int pixelSize) const {
   if (!Loaded()) return 0;

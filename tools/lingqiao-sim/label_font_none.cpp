@@ -8,7 +8,6 @@ struct LabelFont::Faces {};
 LabelFont::LabelFont(const std::vector<std::string>&) {}
 LabelFont::~LabelFont() = default;
 bool LabelFont::Loaded() const { return false; }
-std::vector<std::string> LabelFont::Files() const { return {}; }
 int LabelFont::Measure(std::string_view, int) const { return 0; }
 void LabelFont::Draw(Canvas&, std::string_view, int, Rect, int, uint32_t) const {}
 

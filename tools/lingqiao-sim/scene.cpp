@@ -1,6 +1,9 @@
 #include "scene.h"
 
 #include <algorithm>
+#include <iterator>
+
+#include "utf8_text.h"
 
 namespace lingqiao::sim {
 namespace {
@@ -194,7 +197,18 @@ void Scene::Key(int code) {
 }
 
 void Scene::Type(std::string_view text) {
-  if (Current().kind == PageKind::kBrowser && fieldFocused_) fieldText_ += text;
+  if (Current().kind != PageKind::kBrowser || !fieldFocused_) return;
+  // The app gets the text as Java decodes it: a byte that is not UTF-8 becomes U+FFFD.
+  while (!text.empty()) {
+    const std::size_t length = Utf8SequenceLength(text);
+    if (length == 0) {
+      fieldText_ += "\xef\xbf\xbd";
+      text.remove_prefix(1);
+    } else {
+      fieldText_ += text.substr(0, length);
+      text.remove_prefix(length);
+    }
+  }
 }
 
 void Scene::Open(std::string_view packageName) {

@@ -68,13 +68,6 @@ void Canvas::FillGradient(Rect rect, uint32_t top, uint32_t bottom) {
   }
 }
 
-void Canvas::Outline(Rect rect, int thickness, uint32_t colour) {
-  Fill(Rect{rect.left, rect.top, rect.right, rect.top + thickness}, colour);
-  Fill(Rect{rect.left, rect.bottom - thickness, rect.right, rect.bottom}, colour);
-  Fill(Rect{rect.left, rect.top, rect.left + thickness, rect.bottom}, colour);
-  Fill(Rect{rect.right - thickness, rect.top, rect.right, rect.bottom}, colour);
-}
-
 void Canvas::Blend(int x, int y, uint32_t colour, unsigned coverage) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_ || coverage == 0) return;
   const std::size_t at = (static_cast<std::size_t>(y) * width_ + x) * 3;

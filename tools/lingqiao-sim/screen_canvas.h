@@ -22,7 +22,6 @@ class Canvas {
   void FillRounded(Rect rect, int radius, uint32_t colour);
   // Top colour fading into bottom colour over the rectangle's height.
   void FillGradient(Rect rect, uint32_t top, uint32_t bottom);
-  void Outline(Rect rect, int thickness, uint32_t colour);
   // Mixes colour into one pixel with coverage 0..255; points outside the canvas are ignored.
   void Blend(int x, int y, uint32_t colour, unsigned coverage);
 
