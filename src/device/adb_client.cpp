@@ -24,9 +24,11 @@ bool EndsWithPrompt(const std::string& text) {
 // The prompt the interpreter shows while its current folder is `folder` (which ends in a
 // separator, as FolderOf gives it): the folder without that separator, then ">".
 size_t CountPrompts(const std::string& text, const std::string& folder) {
-  if (folder.size() < 2) return 0;
-  std::string prompt = folder.substr(0, folder.size() - 1) + ">";
-  if (prompt.size() == 2) prompt = folder + ">";  // the root: "/>" or "C:\>"
+  if (folder.empty()) return 0;
+  const std::string bare = folder.substr(0, folder.size() - 1);
+  // A root keeps its separator in the prompt: "/>" or "C:\>".
+  const bool root = bare.empty() || bare.back() == ':';
+  const std::string prompt = (root ? folder : bare) + ">";
   size_t count = 0;
   for (size_t pos = 0; (pos = text.find(prompt, pos)) != std::string::npos; pos += prompt.size())
     ++count;
