@@ -34,6 +34,18 @@ bool IsNtFamily() {
   return !ok || info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
+// A hidden window and the given standard handles for the child.
+STARTUPINFOA HiddenStartup(HANDLE input, HANDLE output) {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+  si.wShowWindow = SW_HIDE;
+  si.hStdInput = input;
+  si.hStdOutput = output;
+  si.hStdError = output;
+  return si;
+}
+
 // Serves the calling thread's window messages, so a GUI thread stays responsive.
 void PumpMessages() {
   MSG msg;
@@ -49,13 +61,7 @@ ConsoleCommand::ConsoleCommand(std::shared_ptr<Clock> clock) : clock_(std::move(
   SECURITY_ATTRIBUTES sa = InheritableAttributes();
   CreatePipe(&inputRead_, &inputWrite_, &sa, 0);
   CreatePipe(&outputRead_, &outputWrite_, &sa, 0);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-  si.wShowWindow = SW_HIDE;
-  si.hStdInput = inputRead_;
-  si.hStdOutput = outputWrite_;
-  si.hStdError = outputWrite_;
+  STARTUPINFOA si = HiddenStartup(inputRead_, outputWrite_);
   char commandLine[] = "cmd";
   if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
                       &process_)) {
@@ -113,12 +119,7 @@ std::string RunCommandOnce(std::string_view commandLine) {
   if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return {};
   // Our end must not reach the child, or the pipe never looks closed to it.
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-  si.wShowWindow = SW_HIDE;
-  si.hStdOutput = writeEnd;
-  si.hStdError = writeEnd;
+  STARTUPINFOA si = HiddenStartup(nullptr, writeEnd);
   std::string line = (IsNtFamily() ? "cmd.exe /c " : "command.com /c ") + GbkToNative(commandLine);
   PROCESS_INFORMATION pi{};
   const BOOL started =

@@ -1,8 +1,6 @@
 // Debian's adb through the console host: the server starts and a closed port never connects.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <netinet/in.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -10,22 +8,10 @@
 #include "device/adb_client.h"
 #include "device/console_command.h"
 #include "device/file_system.h"
+#include "unused_port.h"
 
 namespace lingqiao {
 namespace {
-
-// A port of this machine that nothing listens on (bound once, then let go).
-int FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(fd);
-  return ntohs(addr.sin_port);
-}
 
 // A private adb server: its own port and HOME (it writes ~/.android/adbkey there), no USB or
 // mDNS scans, stopped at the end.
@@ -35,7 +21,7 @@ class PrivateAdbServer : public ::testing::Test {
     home_ = std::filesystem::temp_directory_path() / ("lingqiao-adb-home-" + std::to_string(getpid()));
     std::filesystem::create_directories(home_);
     setenv("HOME", home_.c_str(), 1);
-    setenv("ANDROID_ADB_SERVER_PORT", std::to_string(FreePort()).c_str(), 1);
+    setenv("ANDROID_ADB_SERVER_PORT", std::to_string(UnusedPort()).c_str(), 1);
     setenv("ADB_MDNS", "0", 1);
     setenv("ADB_USB", "0", 1);
     setenv("ADB_EMU", "0", 1);
@@ -53,7 +39,7 @@ TEST_F(PrivateAdbServer, StartServerFindsTheVersionAndAClosedPortNeverConnects) 
   if (!FileExists(adbPath_)) GTEST_SKIP() << "no adb at " << adbPath_;
   AdbClient adb;
   EXPECT_TRUE(adb.StartServer(adbPath_));
-  adb.SetDeviceAddress("127.0.0.1:" + std::to_string(FreePort()));
+  adb.SetDeviceAddress("127.0.0.1:" + std::to_string(UnusedPort()));
   std::string error;
   EXPECT_FALSE(adb.Connect(error));
   EXPECT_NE(error.find("failed to connect"), std::string::npos) << error;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "unused_port.h"
+
 namespace lingqiao {
 
 class SimulatedEmulators {
@@ -38,8 +40,5 @@ class SimulatedEmulators {
   pid_t sim_ = -1;
   std::vector<std::pair<std::string, std::string>> savedEnv_;
 };
-
-// A port of this machine that nothing listens on (bound once, then let go).
-int UnusedPort();
 
 }  // namespace lingqiao
